@@ -1,0 +1,14 @@
+// The naming features of the main window's pages.
+#pragma once
+
+class QWidget;
+
+namespace zu {
+
+// Connects the naming, scoring and pick handlers to the controls of `window`
+// and gives the five result panes their pages (guards, shared profile, GBK).
+void InstallNamingFeatures(QWidget* window);
+// First activation: the blank pages written and shown in the five panes.
+void WriteBlankPages(QWidget* window);
+
+}  // namespace zu

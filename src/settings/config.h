@@ -1,0 +1,26 @@
+// Where the outside services are: string values of
+// HKEY_LOCAL_MACHINE\SOFTWARE\ZuZIvi\Services, read once at start-up.
+#pragma once
+
+#include <string>
+
+namespace zu {
+
+struct ServiceConfig {
+    std::string listEndpoint;     // "ListEndpoint"
+    std::string companyEndpoint;  // "CompanyEndpoint"
+    std::string scoringEndpoint;  // "ScoringEndpoint" (B)
+    std::string serviceSite;      // "ServiceSite" (W)
+    std::string productSite;      // "ProductSite" (P, as displayed)
+    std::string updateServer;     // "UpdateServer"
+    std::string downloadHost;     // "DownloadHost"
+};
+
+// Reads the configured values from the registry (empty where not configured).
+ServiceConfig ReadServiceConfig();
+
+// The configuration in force for this process.
+const ServiceConfig& Config();
+void SetConfig(ServiceConfig config);
+
+}  // namespace zu
