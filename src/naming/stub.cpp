@@ -3,5 +3,6 @@
 
 namespace zu {
 void InstallNamingFeatures(QWidget*) {}
+void ApplySexToParentBoxes(QWidget*) {}
 void WriteBlankPages(QWidget*) {}
 }  // namespace zu
