@@ -21,7 +21,9 @@ function(zu_embed_file target symbol file)
     "    .section .note.GNU-stack,\"\",@progbits\n")
   set(ZU_EMBED_FILE ${file})
   configure_file(${asm}.in ${asm} @ONLY)
-  set_source_files_properties(${asm} PROPERTIES LANGUAGE C OBJECT_DEPENDS "${file}")
+  # LANGUAGE C makes CMake pass "-x c"; the later "-x assembler" wins.
+  set_source_files_properties(${asm} PROPERTIES LANGUAGE C OBJECT_DEPENDS "${file}"
+                              COMPILE_OPTIONS "-x;assembler")
   target_sources(${target} PRIVATE ${asm})
   if(EMB_DEPENDS)
     add_dependencies(${target} ${EMB_DEPENDS})
