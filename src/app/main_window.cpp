@@ -70,6 +70,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     auto* area = new QWidget(this);
     area->setObjectName(QStringLiteral("windowArea"));
+    area->setAccessibleName(windowTitle());
     area->setAutoFillBackground(true);
     QPalette palette = area->palette();
     palette.setColor(QPalette::Window, QColor(0xdc, 0xe8, 0xf1));
