@@ -24,9 +24,7 @@ function(zu_embed_file target symbol file)
     "    \".previous\\n\");\n")
   set(ZU_EMBED_FILE ${file})
   configure_file(${asm}.in ${asm} @ONLY)
-  # LANGUAGE C makes CMake pass "-x c"; the later "-x assembler" wins.
-  set_source_files_properties(${asm} PROPERTIES LANGUAGE C OBJECT_DEPENDS "${file}"
-                              COMPILE_OPTIONS "-x;assembler")
+  set_source_files_properties(${asm} PROPERTIES LANGUAGE C OBJECT_DEPENDS "${file}")
   target_sources(${target} PRIVATE ${asm})
   # A compiler cache hashes the C text only, not the file that .incbin pulls in,
   # and would hand back the old bytes after the file changed.
