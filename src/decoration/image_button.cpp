@@ -1,0 +1,1 @@
+// Picture buttons: drawing states from PNG pictures (see image_button.h).
