@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -75,6 +76,13 @@ class TestNamingPages : public QObject {
     std::unique_ptr<LoopbackServer> server_;
     std::unique_ptr<MainWindow> window_;
     QList<QUrl> opened_;
+    // Every retry question is answered: No unless a test queued answers, so
+    // an unexpected question fails the test instead of hanging it.
+    std::unique_ptr<RetryAnswerer> answers_;
+    const RetryAnswerer& Answer(std::vector<QMessageBox::StandardButton> answers) {
+        answers_ = std::make_unique<RetryAnswerer>(std::move(answers));
+        return *answers_;
+    }
 
     QWidget* W() const { return window_.get(); }
     template <typename T = QWidget>
@@ -148,9 +156,11 @@ private slots:
         for (std::string_view pane : {"超文本浏览框1", "超文本浏览框2", "超文本浏览框3", "超文本浏览框4", "超文本浏览框5"})
             WaitShown(pane);
         speech_->Clear();
+        Answer({});
     }
 
     void cleanup() {
+        answers_.reset();
         window_.reset();
         server_.reset();
         QCoreApplication::processEvents();
@@ -244,7 +254,7 @@ private slots:
         QFETCH(std::string, reply);
         FillBabyPage("50", false);
         server_->SetHandler([reply](const RecordedRequest&) { return HttpReply(reply); });
-        RetryAnswerer answers({QMessageBox::No});
+        const RetryAnswerer& answers = Answer({QMessageBox::No});
         Click("按钮2");
 
         QCOMPARE(answers.seen().size(), std::size_t{1});
@@ -272,7 +282,7 @@ private slots:
         // Three failures answered Yes, then a good reply: four runs in one click.
         for (int i = 0; i < 3; ++i) server_->Enqueue(HttpReply(ListReplyBody({"xn--a"})));
         server_->Enqueue(HttpReply(ListReplyBody({"李小龙"})));
-        RetryAnswerer answers({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes});
+        const RetryAnswerer& answers = Answer({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes});
         Click("按钮2");
 
         QCOMPARE(answers.seen().size(), std::size_t{3});
@@ -541,7 +551,7 @@ private slots:
         Set("组合框23", "100");
         Check("单选框3");
         server_->SetHandler([](const RecordedRequest&) { return HttpReply("<html></html>"); });
-        RetryAnswerer answers({QMessageBox::No});
+        const RetryAnswerer& answers = Answer({QMessageBox::No});
         Click("按钮7");
         QCOMPARE(answers.seen().size(), std::size_t{1});
         QCOMPARE(Spoken(), (Strings{"正在亲子起名！请稍候！", "重新取名失败·请检查是否网络是否连接·",
@@ -603,7 +613,7 @@ private slots:
         Set("组合框25", "德");
         Set("组合框8", "50");
         server_->SetHandler([](const RecordedRequest&) { return HttpReply(""); });
-        RetryAnswerer answers({QMessageBox::No});
+        const RetryAnswerer& answers = Answer({QMessageBox::No});
         Click("按钮28");
         QCOMPARE(Spoken(), (Strings{"正在开始起名！请稍候！", "很抱歉·取名遇到小问题·你是否需要重新取名·"}));
         // FinishGenerationRun: inputs, overlay and pane back; the radios stay locked.
