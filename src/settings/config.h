@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zu {
 
@@ -16,7 +17,11 @@ struct ServiceConfig {
     std::string downloadHost;     // "DownloadHost"
 };
 
-// Reads the configured values from the registry (empty where not configured).
+// The product's web address shown when "ProductSite" is not configured.
+inline constexpr std::string_view kDefaultProductSite = "www.zuzivi.example";
+
+// Reads the configured values from the registry (empty where not configured,
+// except productSite, which falls back to kDefaultProductSite).
 ServiceConfig ReadServiceConfig();
 
 // The configuration in force for this process.

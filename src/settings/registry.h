@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zu {
 
@@ -18,5 +19,13 @@ void RegistryWriteText(RegistryRoot root, std::string_view path, std::string_vie
 // Deletes the value; when there is none, deletes the key named by the whole path
 // if it has no subkeys. Failures are silent.
 void RegistryDelete(RegistryRoot root, std::string_view path);
+
+// The names of the keys directly under `keyPath` ("SOFTWARE\\ZuZIvi"; empty for
+// the root), as they are spelled in the store.
+std::vector<std::string> RegistrySubkeys(RegistryRoot root, std::string_view keyPath);
+
+// The file that holds the registry of this user (it need not exist yet):
+// $XDG_CONFIG_HOME/ZuZIvi/registry.reg, or ~/.config/ZuZIvi/registry.reg.
+std::string RegistryFilePath();
 
 }  // namespace zu

@@ -1,0 +1,72 @@
+// Runs the real program (the whole start-up sequence) and, once the window's
+// first activation is over, does one thing that a test or a measurement
+// needs from outside the process:
+//   shell_probe shown          print "shown" and keep running
+//   shell_probe close          print "shown", then close the window
+//   shell_probe dump           print every named input's state, then quit
+//   shell_probe grab FILE [P]  save a picture of the window (showing page P), then quit
+// ZU_PROBE_RUN_DIR, when set, is used as the run directory.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "settings/paths.h"
+
+namespace {
+
+void Say(const QString& line) {
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void Dump(zu::MainWindow& window) {
+    for (QComboBox* box : window.findChildren<QComboBox*>()) {
+        Say(box->objectName() + u'=' + box->currentText());
+    }
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (button->isCheckable()) Say(button->objectName() + u'=' + (button->isChecked() ? u'1' : u'0'));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "shown";
+    const std::string file = argc > 2 ? argv[2] : "";
+    const int page = argc > 3 ? std::atoi(argv[3]) : 0;
+    // Tests keep the page files and the updater file out of the build folder.
+    if (const char* runDirectory = std::getenv("ZU_PROBE_RUN_DIR")) zu::SetRunDirectory(runDirectory);
+    // Qt's own arguments are not ours; hand Qt only the program name.
+    int qtArgc = 1;
+    return zu::RunProgram(qtArgc, argv, [mode, file, page](zu::MainWindow& window) {
+        if (mode == "dump") {
+            Dump(window);
+            QCoreApplication::exit(0);
+        } else if (mode == "grab") {
+            window.SelectPage(page);
+            // Give the panes a moment to paint their pages.
+            QTimer::singleShot(1500, &window, [&window, file] {
+                window.grab().save(QString::fromLocal8Bit(file.c_str()));
+                Say(QStringLiteral("grabbed"));
+                QCoreApplication::exit(0);
+            });
+        } else {
+            Say(QStringLiteral("shown"));
+            if (mode == "close") {
+                QTimer::singleShot(0, &window, [&window] {
+                    window.close();
+                    Say(QStringLiteral("close returned"));  // never reached
+                });
+            }
+        }
+    });
+}
