@@ -49,7 +49,7 @@ struct Entry {
 };
 
 const Entry kToolbar[] = {
-    {"按钮9", "tb_home", "首页"},         {"按钮8", "tb_baby", "宝宝取名"},
+    {"按钮9", "tb_home", "主窗口"},       {"按钮8", "tb_baby", "宝宝取名"},
     {"按钮10", "tb_parent", "亲子取名"},  {"按钮5", "tb_generation", "辈分取名"},
     {"按钮1", "tb_score", "姓名评分"},    {"按钮4", "tb_company", "公司取名"},
     {"按钮12", "tb_settings", "设置"},
