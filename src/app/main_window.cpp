@@ -16,7 +16,7 @@
 #include "app/pages.h"
 #include "app/platform/process.h"
 #include "app/update/update_check.h"
-#include "app/version.h"
+#include "app/update/version.h"
 #include "decoration/decoration.h"
 #include "settings/config.h"
 #include "speech/voice_check.h"
@@ -64,12 +64,13 @@ QString MainWindow::HelpPrompt() {
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(ToQString("Zu宝宝取名软件V1.0"));
-    setProperty("tag", QString::fromLatin1(kVersionTag));
+    setProperty("tag", QString::fromLatin1(kVersionTag.data(), kVersionTag.size()));
     move(50, 50);
     setFixedSize(930, 592);
     BuildMenus();
     auto* area = new QWidget(this);
     area->setObjectName(QStringLiteral("windowArea"));
+    area->setAccessibleName(windowTitle());
     area->setAutoFillBackground(true);
     QPalette palette = area->palette();
     palette.setColor(QPalette::Window, QColor(0xdc, 0xe8, 0xf1));

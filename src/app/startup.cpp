@@ -103,8 +103,11 @@ void WindowCreatedStep(MainWindow& window) {
     SetBoxText(window, "组合框25", "Zubf2");
     SetBoxText(window, "组合框8", "Zubf3");
 
-    // 4. The voice entry that must not be offered.
+    // 4. The voice entry that must not be offered; then the voice entries
+    // brought in line with what eSpeak NG really offers, so that the voice
+    // check of step 15 tells the truth on this machine.
     RemoveMSSamVoiceEntry();
+    SyncVoiceRegistry();
 
     // 5. The folder of the result pages; an existing or unmakeable folder is fine.
     std::error_code ignored;

@@ -35,6 +35,9 @@ constexpr int kRelocDir64 = 10;
 constexpr std::uint64_t kOrdinalFlag64 = 0x8000000000000000ULL;
 constexpr std::uint32_t kDllProcessAttach = 1;
 constexpr std::uint32_t kDllProcessDetach = 0;
+// Far beyond any library this loader is meant for; it bounds the memory a
+// forged header can reserve and the length of every walk over the image.
+constexpr std::uint32_t kMaxImageSize = 64u << 20;
 
 using DllEntry = int(__attribute__((ms_abi)) *)(void* instance, std::uint32_t reason, void* reserved);
 
@@ -113,7 +116,8 @@ std::optional<Headers> CheckHeaders(std::span<const std::uint8_t> image) {
     h.sectionTable = optional + optionalSize;
     h.headerBytes = h.sectionTable + kSectionHeaderSize * h.sectionCount;
     if (h.headerBytes > n) return std::nullopt;
-    if (h.imageSize == 0 || h.headerBytes > h.imageSize) return std::nullopt;
+    if (h.imageSize == 0 || h.imageSize > kMaxImageSize || h.headerBytes > h.imageSize)
+        return std::nullopt;
     return h;
 }
 
@@ -432,11 +436,13 @@ void* InMemoryLibrary::FindExport(std::string_view name) const {
 
     // Names are walked in table order: the first through the name pointer
     // table, each following one right after the previous name's zero byte.
-    if (nameCount == 0 || !Fits(names, 4, imageSize_)) return nullptr;
+    if (nameCount == 0 || !Fits(names, 4, imageSize_) ||
+        !Fits(nameOrdinals, 2ull * nameCount, imageSize_))
+        return nullptr;
     std::uint64_t at = Read<std::uint32_t>(base_ + names);
     for (std::uint64_t i = 0; i < nameCount; ++i) {
         const auto current = TextAt(base_, at, imageSize_);
-        if (!current || !Fits(nameOrdinals + 2 * i, 2, imageSize_)) return nullptr;
+        if (!current) return nullptr;
         const std::uint16_t ordinal = Read<std::uint16_t>(base_ + nameOrdinals + 2 * i);
         if (ordinal < functionCount && *current == name) {
             if (void* address = functionAt(ordinal)) return address;

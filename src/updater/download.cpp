@@ -19,6 +19,10 @@ struct Transfer {
     curl_off_t announced = -1;
     bool sizeChecked = false;
     bool writeFailed = false;
+    bool stalled = false;
+    // When bytes last arrived (or the transfer began).
+    curl_off_t lastCount = 0;
+    std::chrono::steady_clock::time_point lastArrival = std::chrono::steady_clock::now();
 };
 
 int Notify(const DownloadTask& task, DownloadNote note, double value) {
@@ -56,8 +60,19 @@ size_t OnBody(char* data, size_t, size_t size, void* user) {
     return size;
 }
 
-int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+// Called by curl at least once a second, also while nothing arrives.
+int OnProgress(void* user, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) {
     auto& t = *static_cast<Transfer*>(user);
+    const auto clock = std::chrono::steady_clock::now();
+    if (now != t.lastCount) {
+        t.lastCount = now;
+        t.lastArrival = clock;
+    } else if (clock - t.lastArrival >= t.task->stallTimeout) {
+        // curl's own low-speed check averages over several seconds, so a burst
+        // of bytes would hide a stall behind it.
+        t.stalled = true;
+        return 1;
+    }
     if (t.task->figures) {
         curl_off_t speed = 0;
         if (curl_easy_getinfo(t.handle, CURLINFO_SPEED_DOWNLOAD_T, &speed) == CURLE_OK)
@@ -71,7 +86,7 @@ DownloadOutcome Classify(CURLcode code, const Transfer& t) {
         if (t.announced >= 0 && t.written != t.announced) return DownloadOutcome::Stopped;
         return DownloadOutcome::Finished;
     }
-    if (code == CURLE_ABORTED_BY_CALLBACK && Cancelled(*t.task)) return DownloadOutcome::Cancelled;
+    if (code == CURLE_ABORTED_BY_CALLBACK && !t.stalled && Cancelled(*t.task)) return DownloadOutcome::Cancelled;
     if (code == CURLE_UNSUPPORTED_PROTOCOL || code == CURLE_URL_MALFORMAT) return DownloadOutcome::BadLink;
     return DownloadOutcome::Stopped;
 }
@@ -105,8 +120,6 @@ DownloadOutcome RunDownload(const DownloadTask& task) {
     curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(task.connectTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(task.stallTimeout.count()));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &t);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);

@@ -95,6 +95,7 @@ UpdaterWindow::~UpdaterWindow() {
     }
     pauseWake_.notify_all();
     if (worker_.joinable()) worker_.join();
+    if (restartOnEnd_) StartProgram(ProgramPath());
 }
 
 QLabel* UpdaterWindow::Panel(int index) const { return index >= 0 && index < 4 ? panels_[index] : nullptr; }
@@ -254,9 +255,11 @@ bool UpdaterWindow::PrepareReplacement() {
 }
 
 void UpdaterWindow::Fail(std::string_view what, bool restartOldProgram) {
-    // The old program file is in place; a copy that was ended to replace it is
-    // started again, so the user is never left without the program.
-    if (restartOldProgram) StartProgram(ProgramPath());
+    // The old program file is in place. A copy that was ended to replace it is
+    // started again when this window ends, not now: at once, it would end this
+    // updater before its message was read, find the version still different
+    // and start the updater again, round and round.
+    if (restartOldProgram) restartOnEnd_ = true;
     OnGuiThread([this, text = ToQString(what)] {
         clock_->stop();
         clock_->setInterval(0);

@@ -68,7 +68,8 @@ class UpdaterWindow : public QMainWindow {
 
 public:
     explicit UpdaterWindow(UpdaterSetup setup, UpdaterHooks hooks = {});
-    // Stops a running download and waits for the worker thread.
+    // Stops a running download and waits for the worker thread. A main program
+    // that was ended for an update that then failed is started again here.
     ~UpdaterWindow() override;
 
     // Runs at the first activation: the same version ends the updater after a
@@ -117,6 +118,7 @@ private:
 
     DownloadFigures figures_;
     std::atomic<bool> cancel_{false};
+    std::atomic<bool> restartOnEnd_{false};
     std::mutex pauseMutex_;
     std::condition_variable pauseWake_;
     std::thread worker_;

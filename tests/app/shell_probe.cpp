@@ -5,6 +5,7 @@
 //   shell_probe close          print "shown", then close the window
 //   shell_probe dump           print every named input's state, then quit
 //   shell_probe grab FILE [P]  save a picture of the window (showing page P), then quit
+// ZU_PROBE_RUN_DIR, when set, is used as the run directory.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "settings/paths.h"
 
 namespace {
 
@@ -41,6 +43,8 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "shown";
     const std::string file = argc > 2 ? argv[2] : "";
     const int page = argc > 3 ? std::atoi(argv[3]) : 0;
+    // Tests keep the page files and the updater file out of the build folder.
+    if (const char* runDirectory = std::getenv("ZU_PROBE_RUN_DIR")) zu::SetRunDirectory(runDirectory);
     // Qt's own arguments are not ours; hand Qt only the program name.
     int qtArgc = 1;
     return zu::RunProgram(qtArgc, argv, [mode, file, page](zu::MainWindow& window) {

@@ -239,6 +239,7 @@ const Damage kDamages[] = {
          Put<std::uint32_t>(b, l.optional + 108, 17); }},
     {"section count past the file", [](Bytes& b, const PeLayout& l) { Put<std::uint16_t>(b, l.file + 2, 0xFFFF); }},
     {"size of image 0", [](Bytes& b, const PeLayout& l) { Put<std::uint32_t>(b, l.optional + 56, 0); }},
+    {"size of image 4 GiB", [](Bytes& b, const PeLayout& l) { Put<std::uint32_t>(b, l.optional + 56, 0xFFFFF000); }},
     {"size of image below the headers", [](Bytes& b, const PeLayout& l) { Put<std::uint32_t>(b, l.optional + 56, 0x100); }},
     {"section past the size of image", [](Bytes& b, const PeLayout& l) {
          Put<std::uint32_t>(b, l.SectionNamed(b, ".text") + 12, Get<std::uint32_t>(b, l.optional + 56) - 0x10); }},

@@ -158,6 +158,20 @@ TEST(LoopbackServer, PausesHoldBackTheRestOfTheReply) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
 }
 
+TEST(LoopbackServer, StallEndsWhenTheClientGivesUp) {
+    LoopbackServer server;
+    ScriptedReply reply{"HTTP/1.1 200 OK\r\n\r\nxx"};
+    reply.stallAt = 5;
+    reply.stallAfterBytes = std::chrono::hours(1);
+    server.Enqueue(reply);
+    {
+        RawClient client(server.port());
+        client.Send("GET / HTTP/1.1\r\n\r\n");
+        EXPECT_EQ(client.Read(5), "HTTP/");
+    }
+    EXPECT_TRUE(server.WaitForAllClosed(10s));
+}
+
 TEST(LoopbackServer, BrokenOffReplyEndsInAReset) {
     LoopbackServer server;
     server.Enqueue(BrokenOffReply("half", 100));

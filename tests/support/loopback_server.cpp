@@ -172,16 +172,17 @@ struct LoopbackServer::State {
         }
     }
 
-    // Sleeps for `duration` unless the server stops first; false on stop.
-    bool Sleep(std::chrono::milliseconds duration) const {
+    // Sleeps for `duration` unless the server stops or the client goes away
+    // first (then false), so that a stall ends when the client gives up.
+    bool Sleep(int fd, std::chrono::milliseconds duration) const {
         if (duration.count() <= 0) return !stopping;
-        pollfd wake{wakeRead, POLLIN, 0};
+        pollfd fds[2] = {{wakeRead, POLLIN, 0}, {fd, POLLRDHUP, 0}};
         const auto until = std::chrono::steady_clock::now() + duration;
         for (;;) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(
                 until - std::chrono::steady_clock::now());
             if (left.count() <= 0) return !stopping;
-            const int n = ::poll(&wake, 1, static_cast<int>(std::min<long long>(left.count(), 1 << 30)));
+            const int n = ::poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), 1 << 30)));
             if (n > 0) return false;
         }
     }
@@ -211,7 +212,7 @@ struct LoopbackServer::State {
         for (const auto& p : pauses) {
             if (!SendAll(fd, std::string_view(reply.bytes).substr(sent, p.at - sent))) return false;
             sent = p.at;
-            if (!Sleep(p.duration)) return false;
+            if (!Sleep(fd, p.duration)) return false;
         }
         return SendAll(fd, std::string_view(reply.bytes).substr(sent));
     }

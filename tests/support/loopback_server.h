@@ -55,7 +55,8 @@ struct ScriptedReply {
     std::string bytes;  // sent exactly as given, nothing added
 
     // One optional stall: after the first `stallAt` bytes, wait
-    // `stallAfterBytes` before sending the rest. npos: no stall.
+    // `stallAfterBytes` before sending the rest. npos: no stall. A stall or
+    // pause ends early, and the connection with it, when the client closes.
     std::chrono::milliseconds stallAfterBytes{0};
     std::size_t stallAt = npos;
 

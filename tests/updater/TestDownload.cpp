@@ -122,7 +122,7 @@ TEST_F(DownloadTest, UnreachableHostStops) {
 }
 
 TEST_F(DownloadTest, LinksThatAreNoWebAddressesAreRefusedWithoutARequest) {
-    for (const std::string link : {std::string("file:///etc/passwd"), std::string("ftp://127.0.0.1/zu"),
+    for (const std::string& link : {std::string("file:///etc/passwd"), std::string("ftp://127.0.0.1/zu"),
                                    std::string("not a link"), std::string()}) {
         DownloadTask task;
         task.link = link;

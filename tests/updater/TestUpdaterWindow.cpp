@@ -212,6 +212,11 @@ void TestUpdaterWindow::scenario() {
     }
     QCOMPARE(boxes, s.boxes);
     if (s.fileRequests >= 0) QCOMPARE(fileRequests.load(), s.fileRequests);
+    // An ended main program is started again only once the window ends, so
+    // that it does not end the updater and start it again before the
+    // failure was read.
+    QTest::qWait(300);
+    QVERIFY(dir.StartedLog().size() <= (s.failure.empty() ? s.startedLog.size() : 0u));
     window.reset();
 
     // A runnable program is in place, and it is the expected version.
