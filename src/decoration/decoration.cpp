@@ -49,7 +49,7 @@ struct Entry {
 };
 
 const Entry kToolbar[] = {
-    {"按钮9", "tb_home", "主窗口"},       {"按钮8", "tb_baby", "宝宝取名"},
+    {"按钮9", "tb_home", "主窗口"},         {"按钮8", "tb_baby", "宝宝取名"},
     {"按钮10", "tb_parent", "亲子取名"},  {"按钮5", "tb_generation", "辈分取名"},
     {"按钮1", "tb_score", "姓名评分"},    {"按钮4", "tb_company", "公司取名"},
     {"按钮12", "tb_settings", "设置"},
@@ -64,7 +64,7 @@ const Entry kSettings[] = {
 const Entry kBadges[] = {
     {"按钮24", "ribbon", "V1.0"},   {"按钮19", "badge_jian", "荐"},
     {"按钮18", "badge_xin", "新"},  {"按钮27", "badge_xin", "新"},
-    {"按钮13", "badge_star", "星"},
+    {"按钮13", "badge_hot", "热"},
 };
 
 }  // namespace

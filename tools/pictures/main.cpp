@@ -234,20 +234,18 @@ void Badge(const QString& name, const QColor& color, const QString& text) {
     });
 }
 
-void SmallStar() {
-    Save("badge_star", {20, 20}, [](QPainter& p) {
-        QPolygonF star;
-        for (int i = 0; i < 10; ++i) {
-            const qreal r = i % 2 ? 3.7 : 8.6;
-            const qreal a = M_PI / 5 * i - M_PI / 2;
-            star << QPointF(10 + r * std::cos(a), 10.8 + r * std::sin(a));
-        }
-        QLinearGradient g(0, 2, 0, 18);
-        g.setColorAt(0, kGold.lighter(115));
-        g.setColorAt(1, kOrange);
-        p.setPen(QPen(Qt::white, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+// The small badge at the window's top edge: "热" on a warm round seal.
+void SmallHot() {
+    Save("badge_hot", {20, 20}, [](QPainter& p) {
+        QLinearGradient g(0, 1, 0, 19);
+        g.setColorAt(0, kOrange.lighter(110));
+        g.setColorAt(1, kRed);
+        p.setPen(QPen(Qt::white, 1.2));
         p.setBrush(g);
-        p.drawPolygon(star);
+        p.drawEllipse(QRectF(1, 1, 18, 18));
+        p.setFont(CjkFont(12, true));
+        p.setPen(Qt::white);
+        p.drawText(QRectF(1, 0.5, 18, 18), Qt::AlignCenter, QStringLiteral("热"));
     });
 }
 
@@ -287,7 +285,7 @@ void HelpArrow(const QString& name, bool pointsLeft) {
             p.setPen(Qt::NoPen);
             p.setBrush(g);
             p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, 20), 3, 3);
-            const qreal cx = size.width() / 2.0, dx = pointsLeft ? 1.6 : -1.6;
+            const qreal cx = size.width() / 2.0, dx = pointsLeft ? -1.6 : 1.6;  // dx: towards the tip
             p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p.drawPolyline(QPolygonF{QPointF(cx - dx, 6.5), QPointF(cx + dx, 10.5), QPointF(cx - dx, 14.5)});
         });
@@ -379,8 +377,9 @@ int main(int argc, char** argv) {
 
     const ToolbarLayout square{32, 4, 12, 40, false};   // 60×60
     const ToolbarLayout wide{30, 3, 12, 36, false};     // 64×56
-    const ToolbarLayout large{44, 5, 14, 55, true};     // 80×80
-    Toolbar("tb_home", {60, 60}, square, QStringLiteral("首页"), GlyphHouse);
+    // 80×80, laid out 70 high in the toolbar: everything drawn in the top 68.
+    const ToolbarLayout large{40, 4, 14, 47, true};
+    Toolbar("tb_home", {60, 60}, square, QStringLiteral("主窗口"), GlyphHouse);
     Toolbar("tb_baby", {64, 56}, wide, QStringLiteral("宝宝取名"), GlyphBaby);
     Toolbar("tb_parent", {80, 80}, large, QStringLiteral("亲子取名"), GlyphParentChild);
     Toolbar("tb_generation", {60, 60}, square, QStringLiteral("辈分取名"), GlyphFamilyTree);
@@ -390,7 +389,7 @@ int main(int argc, char** argv) {
 
     Badge("badge_jian", kRed, QStringLiteral("荐"));
     Badge("badge_xin", kOrange, QStringLiteral("新"));
-    SmallStar();
+    SmallHot();
     Ribbon(QStringLiteral("V1.0"));
 
     HelpArrow("help_open", false);   // panel open: the arrow points to where it slides
