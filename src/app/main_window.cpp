@@ -18,6 +18,7 @@
 #include "app/update/update_check.h"
 #include "app/update/version.h"
 #include "decoration/decoration.h"
+#include "naming/pane.h"
 #include "settings/config.h"
 #include "speech/voice_check.h"
 #include "web/codecs.h"
@@ -63,6 +64,7 @@ QString MainWindow::HelpPrompt() {
 }
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+    naming::UseChinesePageLanguage();  // before the first pane is made
     setWindowTitle(ToQString("Zu宝宝取名软件V1.0"));
     setProperty("tag", QString::fromLatin1(kVersionTag.data(), kVersionTag.size()));
     move(50, 50);

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QLocale>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -30,7 +31,10 @@ QUrl FileAddress(std::string_view file) {
 // rest, so "http://张三##" reads "http://张三/##".
 QString StatusForm(const QUrl& address) {
     const QString host = QUrl::fromAce(address.host(QUrl::FullyEncoded).toLatin1(), QUrl::IgnoreIDNWhitelist);
-    QString status = address.scheme() + QStringLiteral("://") + host + address.path(QUrl::FullyDecoded);
+    // A browser writes an empty path of a web address as "/".
+    QString path = address.path(QUrl::FullyDecoded);
+    if (path.isEmpty()) path = QStringLiteral("/");
+    QString status = address.scheme() + QStringLiteral("://") + host + path;
     if (address.hasFragment()) status += QLatin1Char('#') + address.fragment(QUrl::FullyDecoded);
     return status;
 }
@@ -50,12 +54,21 @@ ResultPage::ResultPage(QWebEngineProfile* profile, std::string_view ownFile, Pic
     connect(this, &QWebEnginePage::loadFinished, this, [this](bool) { loading_ = false; });
     connect(this, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest& request) { OnNewWindow(request); });
+    // The engine does not ask before it shows "about:blank" (by the program or
+    // by a script): a pane that ends up anywhere else goes back to its page.
+    connect(this, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+        if (!url.isEmpty() && !IsOwnAddress(url)) setUrl(OwnAddress());
+    });
+}
+
+bool ResultPage::IsOwnAddress(const QUrl& url) const {
+    return url.toString(QUrl::FullyEncoded) == OwnAddress().toString(QUrl::FullyEncoded);
 }
 
 QUrl ResultPage::OwnAddress() const { return FileAddress(ownFile_); }
 
 bool ResultPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
-    return url.toString(QUrl::FullyEncoded) == OwnAddress().toString(QUrl::FullyEncoded);
+    return IsOwnAddress(url);
 }
 
 std::string ResultPage::NameForAddress(const QUrl& address) const {
@@ -116,6 +129,11 @@ ResultPage* PageOf(QWebEngineView* pane) { return pane ? qobject_cast<ResultPage
 
 void ShowPage(QWebEngineView* pane, std::string_view file) {
     if (pane) pane->setUrl(FileAddress(file));
+}
+
+void UseChinesePageLanguage() {
+    // The engine takes its language from the default locale when it starts.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
 }
 
 void SetExternalOpener(std::function<void(const QUrl&)> opener) { Opener() = std::move(opener); }

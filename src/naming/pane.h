@@ -29,6 +29,8 @@ public:
 
     // The full address of the own page file, as ShowPage sets it.
     QUrl OwnAddress() const;
+    // The own address exactly, letter case included.
+    bool IsOwnAddress(const QUrl& url) const;
     PickForm Form() const { return form_; }
 
     // The names of the page the pane was last pointed at, so a pick gives back
@@ -68,6 +70,14 @@ QWebEngineProfile* PaneProfile(QWidget* window);
 // Gives the pane a ResultPage of the shared profile (once).
 ResultPage* InstallResultPage(QWidget* window, std::string_view paneName, std::string_view ownFile, PickForm form);
 ResultPage* PageOf(QWebEngineView* pane);
+
+// The page files carry no charset, so the engine guesses their encoding, and
+// for local files it weighs the guess by the user's language: under an English
+// or a Traditional Chinese locale a short GBK page is read as windows-1252 or
+// Big5. The pages are Simplified Chinese whatever the desktop's language, so
+// the program speaks zh-CN to the engine. Takes effect only when called before
+// the first web view or profile of the process is made.
+void UseChinesePageLanguage();
 
 // Points the pane at run directory + file.
 void ShowPage(QWebEngineView* pane, std::string_view file);
