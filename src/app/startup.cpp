@@ -51,8 +51,8 @@ void RestoreMode(MainWindow& window, std::string_view setting, std::string_view 
     Control<QRadioButton>(&window, two ? twoRadio : threeRadio)->setChecked(true);
 }
 
-// Every empty service address is served by the built-in service, which is
-// started once, the first time it is needed.
+}  // namespace
+
 ServiceConfig WithBuiltInService(ServiceConfig config) {
     std::string builtIn;
     for (std::string* address : {&config.listEndpoint, &config.companyEndpoint, &config.scoringEndpoint,
@@ -63,8 +63,6 @@ ServiceConfig WithBuiltInService(ServiceConfig config) {
     }
     return config;
 }
-
-}  // namespace
 
 void PrepareProcess() {
     // Chromium inside Qt WebEngine refuses to run as root with its sandbox on.

@@ -3,9 +3,16 @@
 
 #include <functional>
 
+#include "settings/config.h"
+
 namespace zu {
 
 class MainWindow;
+
+// Every empty service address (list, company, scoring, service site) is
+// served by the built-in service, which is started once, the first time it is
+// needed; configured addresses stay.
+ServiceConfig WithBuiltInService(ServiceConfig config);
 
 // Before the GUI runtime exists: what Qt WebEngine needs from the process.
 void PrepareProcess();

@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -753,30 +752,6 @@ private slots:
         QCOMPARE(C<QProgressBar>("进度条4")->value(), 306);
     }
 
-private:
-    // A real click on the pane's link number `index`, after the pointer rests on it.
-    void ClickLink(QWebEngineView* pane, int index) {
-        QTRY_VERIFY_WITH_TIMEOUT(RunScript(pane, QStringLiteral("document.links.length")).toInt() > index, 10000);
-        const QVariantList r = RunScript(pane, QStringLiteral("(function(){var a=document.links[%1];a.scrollIntoView();"
-                                                              "var r=a.getBoundingClientRect();"
-                                                              "return [r.left+r.width/2,r.top+r.height/2];})()")
-                                                   .arg(index))
-                                   .toList();
-        QVERIFY(r.size() == 2);
-        const QPoint at(static_cast<int>(r[0].toDouble()), static_cast<int>(r[1].toDouble()));
-        QWidget* target = pane->focusProxy();
-        QVERIFY(target);
-        // The pointer rests on the link first, as a user's does, so the
-        // status text names it.
-        auto* page = naming::PageOf(pane);
-        const QString before = page ? page->HoveredLink() : QString();
-        for (const QPoint& p : {at - QPoint(1, 0), at}) {
-            QMouseEvent move(QEvent::MouseMove, p, target->mapToGlobal(p), Qt::NoButton, Qt::NoButton, {});
-            QApplication::sendEvent(target, &move);
-        }
-        WaitUntil([&] { return !page || page->HoveredLink() != before; }, 3000);
-        QTest::mouseClick(target, Qt::LeftButton, {}, at);
-    }
 };
 
 int main(int argc, char** argv) {

@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWebEngineView>
 #include <memory>
@@ -95,6 +97,30 @@ inline bool ShowsOwnPage(QWebEngineView* pane) {
     auto* page = naming::PageOf(pane);
     return page && !page->Loading() && pane->url() == page->OwnAddress() &&
            RunScript(pane, QStringLiteral("document.readyState")).toString() == QStringLiteral("complete");
+}
+
+// A real click on the pane's link number `index`, after the pointer rests on
+// it, as a user's does, so that the status text names the link.
+inline void ClickLink(QWebEngineView* pane, int index) {
+    QTRY_VERIFY_WITH_TIMEOUT(RunScript(pane, QStringLiteral("document.links.length")).toInt() > index, 10000);
+    const QVariantList r = RunScript(pane, QStringLiteral("(function(){var a=document.links[%1];a.scrollIntoView();"
+                                                          "var r=a.getBoundingClientRect();"
+                                                          "return [r.left+r.width/2,r.top+r.height/2];})()")
+                                               .arg(index))
+                               .toList();
+    QVERIFY(r.size() == 2);
+    const QPoint at(static_cast<int>(r[0].toDouble()), static_cast<int>(r[1].toDouble()));
+    QWidget* target = pane->focusProxy();
+    QVERIFY(target);
+    auto* page = naming::PageOf(pane);
+    const QString before = page ? page->HoveredLink() : QString();
+    // Sent to the widget: a synthesized cursor move does not reach it offscreen.
+    for (const QPoint& p : {at - QPoint(1, 0), at}) {
+        QMouseEvent move(QEvent::MouseMove, p, target->mapToGlobal(p), Qt::NoButton, Qt::NoButton, {});
+        QApplication::sendEvent(target, &move);
+    }
+    WaitUntil([&] { return !page || page->HoveredLink() != before; }, 3000);
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
 }
 
 // The retry question, answered by the test: every question box that comes up
