@@ -2,9 +2,14 @@
 // main window is shown and its first activation is over. Starts the probe
 // driver five times, each in a fresh registry and run folder, and prints each
 // time and the median. Not a test: the figures depend on the machine.
-//   zu_startup_timing [runs]
+//   zu_startup_timing [runs] [--configured]
+// With --configured every service address is set (to a port nobody listens
+// on: start-up does not fetch), so the built-in service is not started; the
+// difference between both figures is what the built-in service costs.
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -13,10 +18,22 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const QStringList args = app.arguments().mid(1);
+    const bool configured = args.contains(QStringLiteral("--configured"));
+    int runs = 5;
+    for (const QString& a : args)
+        if (a.toInt() > 0) runs = a.toInt();
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QTemporaryDir dir;
+        if (configured) {
+            QDir().mkpath(dir.path() + "/config/ZuZIvi");
+            QFile registry(dir.path() + "/config/ZuZIvi/registry.reg");
+            if (!registry.open(QIODevice::WriteOnly)) return 1;
+            registry.write("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\ZuZIvi\\Services]\n");
+            for (const char* name : {"ListEndpoint", "CompanyEndpoint", "ScoringEndpoint", "ServiceSite"})
+                registry.write(QByteArray("\"") + name + "\"=\"http://127.0.0.1:9\"\n");
+        }
         QProcess probe;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
@@ -44,8 +61,9 @@ int main(int argc, char** argv) {
     }
     std::vector<double> sorted = times;
     std::sort(sorted.begin(), sorted.end());
-    std::printf("process start to main window shown (%s), median of %d: %.0f ms (min %.0f, max %.0f)\n",
+    std::printf("process start to main window shown (%s, %s), median of %d: %.0f ms (min %.0f, max %.0f)\n",
                 qgetenv("QT_QPA_PLATFORM").isEmpty() ? "default platform" : qgetenv("QT_QPA_PLATFORM").constData(),
+                configured ? "outside service configured" : "built-in service",
                 runs, sorted[sorted.size() / 2], sorted.front(), sorted.back());
     return 0;
 }
