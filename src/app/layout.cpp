@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QRadioButton>
 #include <QUrl>
 #include <QWebEngineView>
+#include <algorithm>
 
 #include "web/codecs.h"
 
@@ -35,8 +37,11 @@ QString SpokenLabel(QString text) {
 QColor PageColour() { return QColor(237, 243, 246); }
 
 QStringList Years() {
+    // From 1960, and at least up to next year: a baby born this year, or due
+    // next year, must be listed, whatever the year the program runs in.
+    const int last = std::max(2020, QDate::currentDate().year() + 1);
     QStringList items;
-    for (int year = 1960; year <= 2020; ++year) items << QString::number(year);
+    for (int year = 1960; year <= last; ++year) items << QString::number(year);
     return items;
 }
 

@@ -24,7 +24,7 @@ namespace zu::layout {
 // The pages' background, RGB (237, 243, 246).
 QColor PageColour();
 
-// "1960" to "2020"; two-digit numbers; the counts; the sexes.
+// "1960" to next year (at least "2020"); two-digit numbers; the counts; the sexes.
 QStringList Years();
 QStringList TwoDigits(int from, int to);
 QStringList Counts();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <random>
 #include <unordered_set>
 
 namespace zu::service {
@@ -145,13 +146,19 @@ std::vector<ProposedName> ProposeNames(const NameRequest& req, std::mt19937_64& 
 
     std::vector<ProposedName> out;
     std::unordered_set<std::string> taken;
+    // No character carries more than a few names of one reply, so a page is
+    // not a column of names that all end in the same character.
+    std::map<const CharInfo*, int> uses;
+    const int maxUses = std::max<int>(3, static_cast<int>(count / 12));
     // Names that lack every favoured element pass one time in four, so most
     // names bring what the birth time lacks without the list running dry.
     const auto offer = [&](const std::vector<const CharInfo*>& given, const PoetryLine* line) {
         if (out.size() >= count || !SoundsWell(req.surname, given)) return;
+        if (std::any_of(given.begin(), given.end(), [&](const CharInfo* c) { return uses[c] >= maxUses; })) return;
         if (!std::any_of(given.begin(), given.end(), isFavoured) && rng() % 4 != 0) return;
         std::string text = FullText(req.surname, given);
         if (!taken.insert(text).second) return;
+        for (const CharInfo* c : given) ++uses[c];
         out.push_back({std::move(text), NameScore(req.surname, given), line ? line : PoetryLineOf(given)});
     };
 
@@ -173,8 +180,15 @@ std::vector<ProposedName> ProposeNames(const NameRequest& req, std::mt19937_64& 
         offer({Data().Find(codes[l][ij.first]), Data().Find(codes[l][ij.second])}, &Data().poetry[l]);
     }
 
+    // Every pair of characters with good stroke numbers is equally likely:
+    // a stroke pair is drawn by how many character pairs it holds, so the few
+    // characters of a rare stroke number do not turn up in name after name.
+    std::vector<double> pairWeights;
+    for (const auto& [a, b] : goodPairs)
+        pairWeights.push_back(static_cast<double>(byStrokes[a].size()) * static_cast<double>(byStrokes[b].size()));
+    std::discrete_distribution<std::size_t> pickPair(pairWeights.begin(), pairWeights.end());
     for (int attempt = 0; attempt < 20000 && out.size() < count && !goodPairs.empty(); ++attempt) {
-        const auto& [a, b] = goodPairs[rng() % goodPairs.size()];
+        const auto& [a, b] = goodPairs[pickPair(rng)];
         const auto& first = byStrokes[a];
         const auto& second = byStrokes[b];
         offer({first[rng() % first.size()], second[rng() % second.size()]}, nullptr);

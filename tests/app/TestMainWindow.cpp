@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QDate>
 #include <QTest>
 #include <QWebEngineView>
 #include <filesystem>
@@ -113,6 +114,15 @@ private slots:
             // The pane fills its container.
             QVERIFY2(view->parentWidget()->rect().adjusted(1, 1, -1, -1) == view->geometry(), qPrintable(Q(pane)));
         }
+    }
+
+    // Parents name babies born this year or due next year.
+    void yearsReachNextYear() {
+        const QStringList years = zu::layout::Years();
+        QCOMPARE(years.front(), QStringLiteral("1960"));
+        QVERIFY(years.contains(QStringLiteral("2020")));
+        QCOMPARE(years.back(), QString::number(QDate::currentDate().year() + 1));
+        QCOMPARE(years.size(), years.back().toInt() - 1960 + 1);
     }
 
     void controls_data() {

@@ -5,10 +5,15 @@
 //   shell_probe close          print "shown", then close the window
 //   shell_probe dump           print every named input's state, then quit
 //   shell_probe grab FILE [P]  save a picture of the window (showing page P), then quit
+//   shell_probe names FILE     name a baby on page 1 (张, a girl born 2024-03-15
+//                              at 14), pick the first name, save a picture
+//                              of page 1 and one of page 4 (FILE with "-score"
+//                              before its extension), then quit
 // ZU_PROBE_RUN_DIR, when set, is used as the run directory.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -16,9 +21,11 @@
 #include <cstring>
 #include <string>
 
+#include "app/controls.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "settings/paths.h"
+#include "web/codecs.h"
 
 namespace {
 
@@ -37,6 +44,33 @@ void Dump(zu::MainWindow& window) {
     }
 }
 
+void Grab(zu::MainWindow& window, const QString& file) { window.grab().save(file); }
+
+// Fills page 1 as a parent would and starts a run; the pictures are taken once
+// the pane has painted the names, and after the first name is scored.
+void NameABaby(zu::MainWindow& window, const QString& file) {
+    window.SelectPage(1);
+    const std::pair<const char*, const char*> entries[] = {{"组合框1", "张"},  {"组合框2", "2024"}, {"组合框3", "03"},
+                                                           {"组合框4", "15"},  {"组合框5", "14"},   {"组合框6", "女"},
+                                                           {"组合框22", "100"}};
+    for (const auto& [box, text] : entries) zu::Control<QComboBox>(&window, box)->setCurrentText(zu::ToQString(text));
+    zu::Control<QAbstractButton>(&window, "单选框2")->click();
+    zu::Control<QAbstractButton>(&window, "按钮2")->click();
+    QTimer::singleShot(2000, &window, [&window, file] {
+        Grab(window, file);
+        const QFileInfo info(file);
+        const QString scored = info.path() + u'/' + info.completeBaseName() + QStringLiteral("-score.") + info.suffix();
+        zu::Control<QComboBox>(&window, "组合框7")->setEditText(zu::ToQString("张雨桐"));
+        window.SelectPage(4);
+        zu::Control<QAbstractButton>(&window, "按钮3")->click();
+        QTimer::singleShot(2000, &window, [&window, scored] {
+            Grab(window, scored);
+            Say(QStringLiteral("grabbed"));
+            QCoreApplication::exit(0);
+        });
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,6 +85,8 @@ int main(int argc, char** argv) {
         if (mode == "dump") {
             Dump(window);
             QCoreApplication::exit(0);
+        } else if (mode == "names") {
+            NameABaby(window, QString::fromLocal8Bit(file.c_str()));
         } else if (mode == "grab") {
             window.SelectPage(page);
             // Give the panes a moment to paint their pages.

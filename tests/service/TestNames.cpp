@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "service/names.h"
@@ -42,10 +43,13 @@ TEST(ProposedNames, PassEveryCheckForManySurnamesAndBothSexes) {
             const auto names = ProposeNames(req, rng);
             EXPECT_GE(names.size(), 40u);
             int previous = 101;
+            std::map<const CharInfo*, int> uses;
             for (const auto& n : names) {
                 ASSERT_EQ(n.text.rfind(surname, 0), 0u);
                 const auto given = Chars(std::string_view(n.text).substr(std::strlen(surname)));
                 ASSERT_EQ(given.size(), 2u);
+                // variety: no character in more than four names of one page
+                for (const auto* c : given) EXPECT_LE(++uses[c], 4) << zu::GbkToUtf8(c->text);
                 for (const auto* c : given) {
                     ASSERT_NE(c, nullptr);  // on the standard list
                     EXPECT_FALSE(d.never.count(CodeOf(c->text)));
