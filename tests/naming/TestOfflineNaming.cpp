@@ -155,6 +155,38 @@ private slots:
         QVERIFY(speech_->SpokenTexts().empty());
     }
 
+    // Page 2: a boy's names that each carry one character of his father's name.
+    void parentChildNames() {
+        Set("组合框19", "王");
+        Set("组合框14", "男");
+        C<QComboBox>("组合框20")->setEditText(Q("建国"));
+        Set("组合框23", "50");
+        C<QRadioButton>("单选框4")->setChecked(true);
+        Click("按钮7");
+        QVERIFY(WaitUntil([&] { return speech_->SpokenTexts().size() >= 2; }, 30000));
+        QCOMPARE(speech_->SpokenTexts(), (Strings{"正在亲子起名！请稍候！", "取名完毕！"}));
+        const Strings names = ListedNames("超文本浏览框2");
+        QVERIFY2(names.size() >= 40, qPrintable(QString::number(names.size())));
+        for (const std::string& name : names) {
+            QVERIFY2(name.size() == 6 && name.rfind("王", 0) == 0, qPrintable(Q(name)));
+            QVERIFY2(Contains(name.substr(2), "建") || Contains(name.substr(2), "国"), qPrintable(Q(name)));
+        }
+    }
+
+    // Page 7: every name carries the generation character.
+    void generationNames() {
+        Set("组合框24", "李");
+        C<QComboBox>("组合框25")->setEditText(Q("德"));
+        Set("组合框8", "50");
+        C<QRadioButton>("单选框7")->setChecked(true);
+        Click("按钮28");
+        QVERIFY(WaitUntil([&] { return speech_->SpokenTexts().size() >= 2; }, 30000));
+        const Strings names = ListedNames("超文本浏览框5");
+        QVERIFY2(names.size() >= 50, qPrintable(QString::number(names.size())));
+        for (const std::string& name : names)
+            QVERIFY2(name.rfind("李", 0) == 0 && Contains(name.substr(2), "德"), qPrintable(Q(name)));
+    }
+
     // Page 5: six fetches of two-character company names.
     void companyNames() {
         C<QRadioButton>("单选框5")->setChecked(true);
