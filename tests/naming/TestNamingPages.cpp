@@ -15,8 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "naming/features.h"
 #include "naming/naming.h"
@@ -46,13 +44,6 @@ char* toString(const Strings& texts) {
 }  // namespace QTest
 
 namespace {
-
-QString Q(std::string_view gbk) { return ToQString(gbk); }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Records the overlay label's texts while a run pumps events.
 class LabelSampler : public QObject {

@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "app/startup.h"
@@ -28,13 +26,6 @@ using namespace zu::test;
 using Strings = std::vector<std::string>;
 
 namespace {
-
-QString Q(std::string_view gbk) { return ToQString(gbk); }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string PaneHtml(QWebEngineView* pane) {
     return ToGbk(RunScript(pane, QStringLiteral("document.body ? document.body.innerHTML : ''")).toString());

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QWebEngineView>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +26,14 @@
 #include "web/codecs.h"
 
 namespace zu::test {
+
+inline QString Q(std::string_view gbk) { return ToQString(gbk); }
+
+// A file's bytes, as they stand (a page file is GBK).
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // GBK text as the list endpoint writes it: "%u" + four hex digits per UTF-16 unit.
 inline std::string PercentU(std::string_view gbk) {
