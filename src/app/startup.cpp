@@ -10,7 +10,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QRadioButton>
+#include <QTranslator>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -64,6 +67,16 @@ ServiceConfig WithBuiltInService(ServiceConfig config) {
     return config;
 }
 
+void InstallChineseQtTexts() {
+    static bool installed = false;
+    if (installed) return;
+    auto* texts = new QTranslator(QCoreApplication::instance());
+    installed = texts->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+                QCoreApplication::installTranslator(texts);
+    if (!installed) delete texts;  // Qt's own English texts stay
+}
+
 void PrepareProcess() {
     // Chromium inside Qt WebEngine refuses to run as root with its sandbox on.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
@@ -74,6 +87,7 @@ void PrepareProcess() {
 }
 
 void StartProcess() {
+    InstallChineseQtTexts();
     // The process-wide objects, in order: the speech engine (silent when
     // eSpeak NG cannot start), then both instances of the skin library. They
     // live until the process ends; closing the window ends it without clean-up.

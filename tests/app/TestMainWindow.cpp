@@ -5,17 +5,18 @@
 // in one process would be a second copy of the program).
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QDate>
 #include <QTest>
 #include <QWebEngineView>
 #include <filesystem>
@@ -114,6 +115,14 @@ private slots:
             // The pane fills its container.
             QVERIFY2(view->parentWidget()->rect().adjusted(1, 1, -1, -1) == view->geometry(), qPrintable(Q(pane)));
         }
+    }
+
+    // The question boxes answer in Chinese.
+    void qtTextsInChinese() {
+        zu::InstallChineseQtTexts();
+        QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+        QVERIFY2(box.button(QMessageBox::Yes)->text().startsWith(Q("是")), qPrintable(box.button(QMessageBox::Yes)->text()));
+        QVERIFY(box.button(QMessageBox::No)->text().startsWith(Q("否")));
     }
 
     // Parents name babies born this year or due next year.
