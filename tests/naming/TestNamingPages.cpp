@@ -622,6 +622,7 @@ private slots:
         server_->SetHandler([](const RecordedRequest&) { return HttpReply(""); });
         const RetryAnswerer& answers = Answer({QMessageBox::No});
         Click("按钮28");
+        QCOMPARE(answers.seen().size(), std::size_t{1});  // asked, answered No
         QCOMPARE(Spoken(), (Strings{"正在开始起名！请稍候！", "很抱歉·取名遇到小问题·你是否需要重新取名·"}));
         // FinishGenerationRun: inputs, overlay and pane back; the radios stay locked.
         QVERIFY(Enabled("组合框24") && Enabled("按钮28") && Enabled("超文本浏览框5"));
