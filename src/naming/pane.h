@@ -72,11 +72,12 @@ ResultPage* InstallResultPage(QWidget* window, std::string_view paneName, std::s
 ResultPage* PageOf(QWebEngineView* pane);
 
 // The page files carry no charset, so the engine guesses their encoding, and
-// for local files it weighs the guess by the user's language: under an English
-// or a Traditional Chinese locale a short GBK page is read as windows-1252 or
-// Big5. The pages are Simplified Chinese whatever the desktop's language, so
-// the program speaks zh-CN to the engine. Takes effect only when called before
-// the first web view or profile of the process is made.
+// for local files it weighs the guess by the user's language: on an English,
+// German, Russian, Japanese or Korean desktop a GBK page of names is read as
+// windows-1252, windows-1251, Shift_JIS or EUC-KR, whatever the default
+// encoding says. The pages are Simplified Chinese whatever the desktop's
+// language, so the program speaks zh-CN to the engine. Takes effect only when
+// called before the first web view or profile of the process is made.
 void UseChinesePageLanguage();
 
 // Points the pane at run directory + file.

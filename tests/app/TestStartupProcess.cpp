@@ -138,6 +138,29 @@ private slots:
             QVERIFY2(QFile::exists(box.dir.path() + file), file);
     }
 
+    // The result pages carry no charset, and the engine guesses it by the
+    // desktop's language; the panes read GBK under every one of them.
+    void pagesReadAsGbkUnderAnyLanguage_data() {
+        QTest::addColumn<QString>("lang");
+        for (const char* lang : {"C.UTF-8", "en_US.UTF-8", "de_DE.UTF-8", "ru_RU.UTF-8", "ja_JP.UTF-8", "ko_KR.UTF-8",
+                                 "zh_TW.UTF-8", "zh_CN.UTF-8"})
+            QTest::newRow(lang) << QString::fromLatin1(lang);
+    }
+    void pagesReadAsGbkUnderAnyLanguage() {
+        QFETCH(QString, lang);
+        Sandbox box;
+        QProcess probe;
+        box.Prepare(probe);
+        QProcessEnvironment env = probe.processEnvironment();
+        for (const char* name : {"LANG", "LC_ALL", "LANGUAGE"}) env.insert(QString::fromLatin1(name), lang);
+        probe.setProcessEnvironment(env);
+        probe.start(QStringLiteral(ZU_PROBE_PATH), {QStringLiteral("readback")});
+        QVERIFY(probe.waitForFinished(kStartTimeoutMs));
+        QCOMPARE(probe.exitCode(), 0);
+        const QString out = QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
+        QCOMPARE(out, Q("link=张伟\nlink=李娜\nlink=王芳"));
+    }
+
     // Closing the window ends the process at once with exit code 0: nothing
     // after the close request runs.
     void closeEndsProcess() {

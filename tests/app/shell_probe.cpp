@@ -9,6 +9,9 @@
 //                              at 14), pick the first name, save a picture
 //                              of page 1 and one of page 4 (FILE with "-score"
 //                              before its extension), then quit
+//   shell_probe readback       write a list page of a few names, show it in
+//                              pane 1 and print the link texts the pane reads
+//                              ("link=张伟", UTF-8), then quit
 // ZU_PROBE_RUN_DIR, when set, is used as the run directory.
 #include <QAbstractButton>
 #include <QComboBox>
@@ -16,6 +19,7 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QTimer>
+#include <QWebEngineView>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +27,8 @@
 
 #include "app/controls.h"
 #include "app/main_window.h"
+#include "naming/page_texts.h"
+#include "naming/pane.h"
 #include "app/startup.h"
 #include "settings/paths.h"
 #include "web/codecs.h"
@@ -71,6 +77,25 @@ void NameABaby(zu::MainWindow& window, const QString& file) {
     });
 }
 
+// What the pane makes of a charset-less GBK list page, whatever the
+// desktop's language.
+void ReadBack(zu::MainWindow& window) {
+    std::string links;
+    for (const char* name : {"张伟", "李娜", "王芳"}) links += zu::naming::NameLink(name);
+    zu::naming::WritePage(zu::naming::PagePath(zu::RunDirectory(), zu::naming::kListPageFile),
+                          zu::naming::ListPage(links));
+    auto* pane = zu::Control<QWebEngineView>(&window, "超文本浏览框1");
+    QObject::connect(pane, &QWebEngineView::loadFinished, &window, [pane](bool) {
+        pane->page()->runJavaScript(QStringLiteral("Array.from(document.links).map(a => a.textContent)"),
+                                    [](const QVariant& texts) {
+                                        for (const QVariant& t : texts.toList()) Say(QStringLiteral("link=") + t.toString());
+                                        QCoreApplication::exit(0);
+                                    });
+    });
+    zu::naming::ShowPage(pane, zu::naming::kListPageFile);
+    pane->reload();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,6 +110,8 @@ int main(int argc, char** argv) {
         if (mode == "dump") {
             Dump(window);
             QCoreApplication::exit(0);
+        } else if (mode == "readback") {
+            ReadBack(window);
         } else if (mode == "names") {
             NameABaby(window, QString::fromLocal8Bit(file.c_str()));
         } else if (mode == "grab") {
