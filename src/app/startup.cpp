@@ -10,10 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QRadioButton>
-#include <QTranslator>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -65,16 +62,6 @@ ServiceConfig WithBuiltInService(ServiceConfig config) {
         *address = builtIn;
     }
     return config;
-}
-
-void InstallChineseQtTexts() {
-    static bool installed = false;
-    if (installed) return;
-    auto* texts = new QTranslator(QCoreApplication::instance());
-    installed = texts->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
-                QCoreApplication::installTranslator(texts);
-    if (!installed) delete texts;  // Qt's own English texts stay
 }
 
 void PrepareProcess() {

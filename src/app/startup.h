@@ -14,11 +14,6 @@ class MainWindow;
 // needed; configured addresses stay.
 ServiceConfig WithBuiltInService(ServiceConfig config);
 
-// Qt's own texts (the question boxes' 是/否, the edit boxes' menus) in
-// Simplified Chinese, when the translations are installed. Needs the
-// application object; once per process.
-void InstallChineseQtTexts();
-
 // Before the GUI runtime exists: what Qt WebEngine needs from the process.
 void PrepareProcess();
 // Start-up after the GUI runtime: the process-wide objects, the leftover

@@ -2,7 +2,11 @@
 #include "decoration/decoration.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QWidget>
 
 #include "decoration/image_button.h"
@@ -91,6 +95,16 @@ void SetHelpToggleImages(QWidget* window, bool panelOpen) {
 void SetVoiceStatusImage(QWidget* window, bool available) {
     SetSingle(Button(window, "按钮26"), available ? "voice_ok" : "voice_missing",
               available ? "语音支持库已安装" : "语音支持库未安装");
+}
+
+void InstallChineseQtTexts() {
+    static bool installed = false;
+    if (installed) return;
+    auto* texts = new QTranslator(QCoreApplication::instance());
+    installed = texts->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+                QCoreApplication::installTranslator(texts);
+    if (!installed) delete texts;  // Qt's own English texts stay
 }
 
 }  // namespace zu

@@ -5,6 +5,10 @@ class QWidget;
 
 namespace zu {
 
+// Start-up: Qt's own texts (the question boxes' 是/否, the edit boxes'
+// menus) in Simplified Chinese, when the translations are installed. Needs the
+// application object; once per process.
+void InstallChineseQtTexts();
 // Start-up: both in-memory instances of the skin library map the carried image.
 void LoadSkinLibraries();
 // Window created: the skin attached and the title and menu bar skinned.

@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    zu::InstallChineseQtTexts();
     zu::LoadSkinLibraries();
     zu::SetConfig(zu::ReadServiceConfig());
     zu::UpdaterWindow window(zu::UpdaterSetup::ForThisProcess());

@@ -26,6 +26,7 @@
 #include "app/layout.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "decoration/decoration.h"
 #include "settings/config.h"
 #include "settings/paths.h"
 #include "web/codecs.h"
