@@ -69,13 +69,12 @@ private:
 
 }  // namespace
 
-class TestNamingPages : public QObject {
+class TestNamingPages : public QObject, public WindowDriver {
     Q_OBJECT
 
     QTemporaryDir home_;
     RecordingSpeechEngine* speech_ = nullptr;
     std::unique_ptr<LoopbackServer> server_;
-    std::unique_ptr<MainWindow> window_;
     QList<QUrl> opened_;
     // Every retry question is answered: No unless a test queued answers, so
     // an unexpected question fails the test instead of hanging it.
@@ -85,17 +84,7 @@ class TestNamingPages : public QObject {
         return *answers_;
     }
 
-    QWidget* W() const { return window_.get(); }
-    template <typename T = QWidget>
-    T* C(std::string_view name) const {
-        T* control = Control<T>(W(), name);
-        if (!control) qFatal("no control %s", qPrintable(Q(name)));
-        return control;
-    }
-    QWebEngineView* Pane(std::string_view name) const { return C<QWebEngineView>(name); }
-    void Set(std::string_view box, std::string_view gbk) { C<QComboBox>(box)->setCurrentText(Q(gbk)); }
     void Check(std::string_view radio) { C<QAbstractButton>(radio)->setChecked(true); }
-    void Click(std::string_view button) { C<QAbstractButton>(button)->click(); }
     std::string Caption(std::string_view button) const { return ToGbk(C<QAbstractButton>(button)->text()); }
     std::string LabelText(std::string_view label) const { return ToGbk(C<QLabel>(label)->text()); }
     bool Enabled(std::string_view name) const { return C(name)->isEnabled(); }
@@ -126,7 +115,6 @@ class TestNamingPages : public QObject {
     std::string BabyQuery() const {
         return naming::ListQuery("", {"张", "1990", "05", "09", "13", "女"});
     }
-    void WaitShown(std::string_view pane) { QVERIFY(WaitUntil([&] { return ShowsOwnPage(Pane(pane)); })); }
 
 private slots:
     void initTestCase() {

@@ -35,25 +35,12 @@ bool Contains(std::string_view text, std::string_view part) { return text.find(p
 
 }  // namespace
 
-class TestOfflineNaming : public QObject {
+class TestOfflineNaming : public QObject, public WindowDriver {
     Q_OBJECT
 
     QTemporaryDir home_;
     RecordingSpeechEngine* speech_ = nullptr;
-    std::unique_ptr<MainWindow> window_;
     std::unique_ptr<RetryAnswerer> answers_;
-
-    QWidget* W() const { return window_.get(); }
-    template <typename T = QWidget>
-    T* C(std::string_view name) const {
-        T* control = Control<T>(W(), name);
-        if (!control) qFatal("no control %s", qPrintable(Q(name)));
-        return control;
-    }
-    QWebEngineView* Pane(std::string_view name) const { return C<QWebEngineView>(name); }
-    void Set(std::string_view box, std::string_view gbk) { C<QComboBox>(box)->setCurrentText(Q(gbk)); }
-    void Click(std::string_view button) { C<QAbstractButton>(button)->click(); }
-    void WaitShown(std::string_view pane) { QVERIFY(WaitUntil([&] { return ShowsOwnPage(Pane(pane)); })); }
 
     // The names of the list pane once the run's page has loaded.
     Strings ListedNames(std::string_view pane) {

@@ -3,6 +3,7 @@
 // with the naming features installed, and ways to read its panes.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -132,6 +133,24 @@ inline void ClickLink(QWebEngineView* pane, int index) {
     WaitUntil([&] { return !page || page->HoveredLink() != before; }, 3000);
     QTest::mouseClick(target, Qt::LeftButton, {}, at);
 }
+
+// Works the main window's controls by their stored names, as a test does.
+class WindowDriver {
+protected:
+    std::unique_ptr<MainWindow> window_;
+
+    QWidget* W() const { return window_.get(); }
+    template <typename T = QWidget>
+    T* C(std::string_view name) const {
+        T* control = Control<T>(W(), name);
+        if (!control) qFatal("no control %s", qPrintable(Q(name)));
+        return control;
+    }
+    QWebEngineView* Pane(std::string_view name) const { return C<QWebEngineView>(name); }
+    void Set(std::string_view box, std::string_view gbk) { C<QComboBox>(box)->setCurrentText(Q(gbk)); }
+    void Click(std::string_view button) { C<QAbstractButton>(button)->click(); }
+    void WaitShown(std::string_view pane) { QVERIFY(WaitUntil([&] { return ShowsOwnPage(Pane(pane)); })); }
+};
 
 // The retry question, answered by the test: every question box that comes up
 // is recorded and answered with the next queued button (No once the queue is
