@@ -49,6 +49,15 @@ std::string ListPagePath() { return PagePath(RunDirectory(), kListPageFile); }
 
 QWebEngineView* Pane(QWidget* window, const FeaturePoints& f) { return Control<QWebEngineView>(window, f.pane); }
 
+// Rewrites the shared list page file, once the other list panes have read it,
+// and points this pane at it.
+void ShowListPage(QWidget* window, QWebEngineView* pane, std::string_view page, std::vector<std::string> names) {
+    SettleListPanes(window);
+    WritePage(ListPagePath(), page);
+    if (auto* result = PageOf(pane)) result->SetNames(std::move(names));
+    ShowPage(pane, kListPageFile);
+}
+
 void BatchFailure(QWidget* window, const FeaturePoints& f) {
     SetVisible(window, {f.overlayPicture, f.overlayLabel}, false);
     SetCaption(window, f.runButton, "重新取名");
@@ -113,10 +122,7 @@ void SetFinishedLabel(QWidget* window, std::string_view label, std::string_view 
 
 void ResetPane(QWidget* window, const FeaturePoints& f) {
     QWebEngineView* pane = Pane(window, f);
-    SettleListPanes(window);
-    WritePage(ListPagePath(), PageTail());
-    if (auto* page = PageOf(pane)) page->SetNames({});
-    ShowPage(pane, kListPageFile);
+    ShowListPage(window, pane, PageTail(), {});
     pane->reload();
     pane->setEnabled(false);
     SetVisible(window, {f.overlayPicture}, true);
@@ -194,10 +200,7 @@ RunEnd NamingRun(QWidget* window, const FeaturePoints& f) {
 
     // 7. The checks decide the ending.
     if (ResultChecks(links)) {
-        SettleListPanes(window);
-        WritePage(ListPagePath(), ListPage(links));
-        if (auto* page = PageOf(pane)) page->SetNames(std::move(names));
-        ShowPage(pane, kListPageFile);
+        ShowListPage(window, pane, ListPage(links), std::move(names));
         Pump();
         if (f.successFinish) f.successFinish(window);
         return RunEnd::Done;
@@ -205,10 +208,7 @@ RunEnd NamingRun(QWidget* window, const FeaturePoints& f) {
     SetCaption(window, f.runButton, "重新取名");
     VoicePrompt("很抱歉·取名遇到小问题·你是否需要重新取名·");
     if (RetryQuestion()) {
-        SettleListPanes(window);
-        WritePage(ListPagePath(), PageTail());
-        if (auto* page = PageOf(pane)) page->SetNames({});
-        ShowPage(pane, kListPageFile);
+        ShowListPage(window, pane, PageTail(), {});
         pane->reload();
         pane->setEnabled(false);
         return RunEnd::Retry;

@@ -44,11 +44,6 @@ QString StatusForm(const QUrl& address) {
 ResultPage::ResultPage(QWebEngineProfile* profile, std::string_view ownFile, PickForm form, QWidget* window,
                        QObject* parent)
     : QWebEnginePage(profile, parent), ownFile_(ownFile), form_(form), window_(window) {
-    // Page files carry no charset: each page reads them as GBK (the profile's
-    // defaults do not reach a page's own settings in every Qt version).
-    settings()->setDefaultTextEncoding(QStringLiteral("GBK"));
-    settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     connect(this, &QWebEnginePage::linkHovered, this, [this](const QString& url) { hovered_ = url; });
     connect(this, &QWebEnginePage::loadStarted, this, [this] { loading_ = true; });
     connect(this, &QWebEnginePage::loadFinished, this, [this](bool) { loading_ = false; });

@@ -60,9 +60,7 @@ bool AllKnownChars(std::string_view gbk) {
 
 std::optional<std::vector<const CharInfo*>> KnownChars(std::string_view gbk) {
     if (!AllKnownChars(gbk)) return std::nullopt;
-    std::vector<const CharInfo*> out;
-    for (std::size_t i = 0; i < gbk.size(); i += 2) out.push_back(Data().Find(CodeOf(gbk, i)));
-    return out;
+    return CharsOf(gbk);
 }
 
 std::optional<int> Number(const std::string& s, int low, int high) {

@@ -146,4 +146,10 @@ const ServiceData& Data() {
     return data;
 }
 
+std::vector<const CharInfo*> CharsOf(std::string_view gbk) {
+    std::vector<const CharInfo*> out;
+    for (std::size_t i = 0; i + 1 < gbk.size(); i += 2) out.push_back(Data().Find(CodeOf(gbk, i)));
+    return out;
+}
+
 }  // namespace zu::service

@@ -64,4 +64,8 @@ struct ServiceData {
 // The data, loaded on first use (thread-safe); later calls are free.
 const ServiceData& Data();
 
+// The characters of a GBK text, two bytes each; nullptr for one that is not
+// on the standard list.
+std::vector<const CharInfo*> CharsOf(std::string_view gbk);
+
 }  // namespace zu::service

@@ -13,15 +13,9 @@ using namespace zu::service;
 
 namespace {
 
-std::vector<const CharInfo*> Chars(std::string_view gbk) {
-    std::vector<const CharInfo*> out;
-    for (std::size_t i = 0; i + 1 < gbk.size(); i += 2) out.push_back(Data().Find(CodeOf(gbk, i)));
-    return out;
-}
-
 NameRequest Request(const char* surname, Sex sex, int y = 2020, int m = 5, int d = 17, std::optional<int> h = 8) {
     NameRequest r;
-    r.surname = Chars(surname);
+    r.surname = CharsOf(surname);
     r.sex = sex;
     r.pillars = FourPillars(y, m, d, h);
     return r;
@@ -46,7 +40,7 @@ TEST(ProposedNames, PassEveryCheckForManySurnamesAndBothSexes) {
             std::map<const CharInfo*, int> uses;
             for (const auto& n : names) {
                 ASSERT_EQ(n.text.rfind(surname, 0), 0u);
-                const auto given = Chars(std::string_view(n.text).substr(std::strlen(surname)));
+                const auto given = CharsOf(std::string_view(n.text).substr(std::strlen(surname)));
                 ASSERT_EQ(given.size(), 2u);
                 // variety: no character in more than four names of one page
                 for (const auto* c : given) EXPECT_LE(++uses[c], 4) << zu::GbkToUtf8(c->text);
@@ -82,7 +76,7 @@ TEST(ProposedNames, SomeComeFromOneLineOfPoetryAndMostBringTheLackingElement) {
     const auto names = ProposeNames(req, rng);
     int poetic = 0, favoured = 0;
     for (const auto& n : names) {
-        const auto given = Chars(std::string_view(n.text).substr(2));
+        const auto given = CharsOf(std::string_view(n.text).substr(2));
         if (n.poetry) {
             ++poetic;
             for (const auto* c : given) EXPECT_NE(n.poetry->line.find(c->text), std::string::npos);
@@ -119,7 +113,7 @@ TEST(Sound, RejectsToneRunsSurnameEchoesRepeatsAndTraps) {
         {"朱", "逸群", false},  // zhu yi qun
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SoundsWell(Chars(c.surname), Chars(c.given)), c.fine)
+        EXPECT_EQ(SoundsWell(CharsOf(c.surname), CharsOf(c.given)), c.fine)
             << zu::GbkToUtf8(std::string(c.surname) + c.given);
 }
 
@@ -133,7 +127,7 @@ TEST(CompanyNames, DifferentCharactersFromTheListWithGoodTotals) {
             ASSERT_EQ(n.size(), static_cast<std::size_t>(length * 2));
             EXPECT_TRUE(seen.insert(n).second);
             int total = 0;
-            for (const auto* c : Chars(n)) {
+            for (const auto* c : CharsOf(n)) {
                 ASSERT_NE(c, nullptr);
                 EXPECT_TRUE(Data().company.count(CodeOf(c->text)));
                 total += c->kangxi;

@@ -9,15 +9,9 @@ using namespace zu::service;
 
 namespace {
 
-std::vector<const CharInfo*> Chars(std::string_view gbk) {
-    std::vector<const CharInfo*> out;
-    for (std::size_t i = 0; i + 1 < gbk.size(); i += 2) out.push_back(Data().Find(CodeOf(gbk, i)));
-    return out;
-}
-
 std::vector<int> Strokes(std::string_view gbk) {
     std::vector<int> s;
-    for (const auto* c : Chars(gbk)) s.push_back(c->kangxi);
+    for (const auto* c : CharsOf(gbk)) s.push_back(c->kangxi);
     return s;
 }
 
@@ -77,7 +71,7 @@ TEST(ThreeTalents, ClassFollowsHowNeighboursStand) {
 TEST(Score, AddsTheGridClassesTheTalentsAndTheTones) {
     // 张伟明: 人格 22 凶 6, 地格 19 凶 4, 总格 30 半吉 12, 外格 9 凶 2,
     // three talents 木木水 吉 12, tones 3 then 2 (the voice moves) 5.
-    EXPECT_EQ(NameScore(Chars("张"), Chars("伟明")), 6 + 4 + 12 + 2 + 12 + 5);
+    EXPECT_EQ(NameScore(CharsOf("张"), CharsOf("伟明")), 6 + 4 + 12 + 2 + 12 + 5);
     // The tones: 5 when the last syllable moves away from the one before.
     EXPECT_EQ(ToneScore({1, 3, 2}), 5);
     EXPECT_EQ(ToneScore({2, 4, 4}), 2);
